@@ -89,8 +89,7 @@ TEST(HostRequest, UnitRefusesBrokenRequests)
         b[i] = v;
         return b;
     };
-    Bytes shortOne = good;
-    shortOne.pop_back();
+    const Bytes shortOne(good.begin(), good.end() - 1);
     const Bytes broken[] = {
         withByte(0, 0x55),        // reply marker
         withByte(2, 0x08),        // count disagrees with the length
