@@ -34,68 +34,48 @@ constexpr std::array<std::uint8_t, 256> MakeCrcTable(bool high)
 constexpr auto kCrcLow = MakeCrcTable(false);
 constexpr auto kCrcHigh = MakeCrcTable(true);
 
-void EncodeRecord(const SubCommandInfo& info, const ParamRecords& records, ByteWriter& w)
+// Calls fn with the record that a sub-command names (nothing for codes that name none).
+template <typename Records, typename Fn>
+void WithRecord(const SubCommandInfo& info, Records& records, Fn&& fn)
 {
     switch (info.kind) {
     case ParamKind::BaseRead:
     case ParamKind::BaseWrite:
-        records.base.encode(w);
+        fn(records.base);
         break;
     case ParamKind::GprsRead:
     case ParamKind::GprsWrite:
-        records.gprs.encode(w);
+        fn(records.gprs);
         break;
     case ParamKind::ChannelRead:
     case ParamKind::ChannelWrite:
-        records.channels[info.index].encode(w);
+        fn(records.channels[info.index]);
         break;
     case ParamKind::RelayRead:
     case ParamKind::RelayWrite:
-        records.relays[info.index].encode(w);
+        fn(records.relays[info.index]);
         break;
     case ParamKind::SlotRead:
     case ParamKind::SlotWrite:
-        records.slots[info.index].encode(w);
+        fn(records.slots[info.index]);
         break;
     case ParamKind::LedRead:
     case ParamKind::LedWrite:
-        records.led.encode(w);
+        fn(records.led);
         break;
     case ParamKind::None:
         break;
     }
 }
 
+void EncodeRecord(const SubCommandInfo& info, const ParamRecords& records, ByteWriter& w)
+{
+    WithRecord(info, records, [&w](const auto& record) { record.encode(w); });
+}
+
 void DecodeRecord(const SubCommandInfo& info, ParamRecords& records, ByteReader& r)
 {
-    switch (info.kind) {
-    case ParamKind::BaseRead:
-    case ParamKind::BaseWrite:
-        records.base.decode(r);
-        break;
-    case ParamKind::GprsRead:
-    case ParamKind::GprsWrite:
-        records.gprs.decode(r);
-        break;
-    case ParamKind::ChannelRead:
-    case ParamKind::ChannelWrite:
-        records.channels[info.index].decode(r);
-        break;
-    case ParamKind::RelayRead:
-    case ParamKind::RelayWrite:
-        records.relays[info.index].decode(r);
-        break;
-    case ParamKind::SlotRead:
-    case ParamKind::SlotWrite:
-        records.slots[info.index].decode(r);
-        break;
-    case ParamKind::LedRead:
-    case ParamKind::LedWrite:
-        records.led.decode(r);
-        break;
-    case ParamKind::None:
-        break;
-    }
+    WithRecord(info, records, [&r](auto& record) { record.decode(r); });
 }
 
 SubCommandInfo Describe(ParamKind kind, std::size_t index, std::size_t payloadSize, bool isWrite)
