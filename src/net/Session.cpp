@@ -230,7 +230,7 @@ void Session::routeParamFrame(const HostReply& reply)
         setDoneBit(BatchKind::RelayWrite, r - kRelayWriteBase);
     } else if (r >= kSlotReadBase && r < kSlotReadBase + kModbusSlotCount) {
         const std::size_t i = r - kSlotReadBase;
-        m_view.showSlot(i, m_records.slots[i]);
+        m_view.showSlot(i, m_records.modbusSlots[i]);
         setDoneBit(BatchKind::SlotRead, i);
     } else if (r >= kSlotWriteBase && r < kSlotWriteBase + kModbusSlotCount) {
         setDoneBit(BatchKind::SlotWrite, r - kSlotWriteBase);

@@ -57,7 +57,7 @@ void WithRecord(const SubCommandInfo& info, Records& records, Fn&& fn)
         break;
     case ParamKind::SlotRead:
     case ParamKind::SlotWrite:
-        fn(records.slots[info.index]);
+        fn(records.modbusSlots[info.index]);
         break;
     case ParamKind::LedRead:
     case ParamKind::LedWrite:

@@ -8,6 +8,21 @@
 // wire order, so that a layout is checked by reading it top to bottom.
 
 namespace rv {
+
+namespace {
+constexpr int kDhcpItem = 1;
+} // namespace
+
+int IpModeFromByte(std::uint8_t mode)
+{
+    return (mode & 0x80) != 0 ? 0 : kDhcpItem;
+}
+
+std::uint8_t IpModeToByte(int selection)
+{
+    return selection == kDhcpItem ? 0x00 : 0x80;
+}
+
 namespace {
 
 // A one-byte wire field that the tool holds as an int (a combo index, −1 for no selection).

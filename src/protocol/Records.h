@@ -24,19 +24,19 @@ struct NetRecord
     static constexpr std::size_t kSize = 292;
     static constexpr std::size_t kServerAddressSize = 30; // 29 characters and a NUL
 
-    std::uint8_t ipMode = 0;       // 0: bit 7 set = static address
-    std::uint32_t staticIp = 0;    // 1: first dotted octet in the most significant byte
-    std::uint32_t gateway = 0;     // 5
-    std::uint32_t subnetMask = 0;  // 9
-    std::array<std::uint8_t, 6> reserved13{}; // 13: carried back unchanged
-    std::uint8_t maxConnections = 0;          // 19: combo index 0..8
-    std::uint16_t server1SourcePort = 0;      // 20
-    std::uint16_t server1ListenPort = 0;      // 22
+    std::uint8_t ipMode = 0;                                       // 0: bit 7 set = static address
+    std::uint32_t staticIp = 0;                                    // 1: first dotted octet in the most significant byte
+    std::uint32_t gateway = 0;                                     // 5
+    std::uint32_t subnetMask = 0;                                  // 9
+    std::array<std::uint8_t, 6> reserved13{};                      // 13: carried back unchanged
+    std::uint8_t maxConnections = 0;                               // 19: combo index 0..8
+    std::uint16_t server1SourcePort = 0;                           // 20
+    std::uint16_t server1ListenPort = 0;                           // 22
     std::array<std::uint8_t, kServerAddressSize> server1Address{}; // 24
-    std::uint16_t server2SourcePort = 0;      // 54
-    std::uint16_t server2ListenPort = 0;      // 56
+    std::uint16_t server2SourcePort = 0;                           // 54
+    std::uint16_t server2ListenPort = 0;                           // 56
     std::array<std::uint8_t, kServerAddressSize> server2Address{}; // 58
-    std::array<std::uint8_t, kSize - 88> tail{}; // 88..291: carried back unchanged
+    std::array<std::uint8_t, kSize - 88> tail{};                   // 88..291: carried back unchanged
 
     // Exactly kSize bytes.
     void encode(ByteWriter& w) const;
@@ -46,24 +46,30 @@ struct NetRecord
     bool operator==(const NetRecord&) const = default;
 };
 
+// The IP mode byte and the network page's mode list: item 0 "StaticIP" when bit 7 is set, item 1
+// "DHCP/autoIP" otherwise. A write sends 0x00 for item 1 and 0x80 for anything else, no selection
+// (−1) included, so the low bits of a received mode are not kept.
+int IpModeFromByte(std::uint8_t mode);
+std::uint8_t IpModeToByte(int selection);
+
 // Base parameters, sub-commands 1 (read) and 2 (write). Payload offsets 2..28.
 struct BaseRecord
 {
     static constexpr std::size_t kPayloadSize = 27;
 
-    std::uint8_t serverCount = 0;          // 2
-    std::uint32_t terminalAddress = 0;     // 3: first two hex digits of the text in the MSB
-    std::uint16_t loginInterval = 0;       // 7, seconds
-    std::uint16_t heartbeatInterval = 0;   // 9, seconds
-    std::uint16_t dataInterval = 0;        // 11, seconds
-    std::uint8_t baudRate = 0;             // 13: 0 = 2400, 1 = 4800, 2 = 9600
-    std::uint8_t channelCount = 0;         // 14: 0..32
+    std::uint8_t serverCount = 0;           // 2
+    std::uint32_t terminalAddress = 0;      // 3: first two hex digits of the text in the MSB
+    std::uint16_t loginInterval = 0;        // 7, seconds
+    std::uint16_t heartbeatInterval = 0;    // 9, seconds
+    std::uint16_t dataInterval = 0;         // 11, seconds
+    std::uint8_t baudRate = 0;              // 13: 0 = 2400, 1 = 4800, 2 = 9600
+    std::uint8_t channelCount = 0;          // 14: 0..32
     std::uint16_t normalRecordInterval = 0; // 15, minutes
     std::uint16_t alarmRecordInterval = 0;  // 17, minutes
-    std::uint8_t storageType = 0;          // 19
-    std::uint8_t positionEnabled = 0;      // 20
-    float longitude = 0.0f;                // 21
-    float latitude = 0.0f;                 // 25
+    std::uint8_t storageType = 0;           // 19
+    std::uint8_t positionEnabled = 0;       // 20
+    float longitude = 0.0f;                 // 21
+    float latitude = 0.0f;                  // 25
 
     void encode(ByteWriter& w) const;
     void decode(ByteReader& r);
@@ -83,15 +89,15 @@ struct GprsRecord
     static constexpr std::size_t kPhoneDigits = 11;
     static constexpr std::size_t kPhoneCount = 5;
 
-    std::uint16_t loginInterval = 0;      // 2
-    std::uint16_t heartbeatInterval = 0;  // 4
-    std::uint16_t dataInterval = 0;       // 6
-    std::array<std::uint8_t, kAddressSize> targetAddress{}; // 8
-    std::array<std::uint8_t, kPortSize> targetPort{};       // 73
-    std::uint8_t phoneMask = 0;           // 81: bit k set = phone k + 1 present
+    std::uint16_t loginInterval = 0;                                            // 2
+    std::uint16_t heartbeatInterval = 0;                                        // 4
+    std::uint16_t dataInterval = 0;                                             // 6
+    std::array<std::uint8_t, kAddressSize> targetAddress{};                     // 8
+    std::array<std::uint8_t, kPortSize> targetPort{};                           // 73
+    std::uint8_t phoneMask = 0;                                                 // 81: bit k set = phone k + 1 present
     std::array<std::array<std::uint8_t, kPhoneSlotSize>, kPhoneCount> phones{}; // 82, 93, 104, 115, 126
-    std::uint8_t smsInterval = 0;         // 137, minutes
-    std::uint8_t workType = 0;            // 138
+    std::uint8_t smsInterval = 0;                                               // 137, minutes
+    std::uint8_t workType = 0;                                                  // 138
 
     void encode(ByteWriter& w) const;
     // Forces the terminators of a reply: byte 64 of the address, byte 7 of the port and byte 11
@@ -107,31 +113,31 @@ struct ChannelRecord
     static constexpr std::size_t kNameSize = 20;
     static constexpr std::size_t kUnitSize = 6;
 
-    int source = 0; // 2: one byte on the wire; −1 (no selection) goes out as 0xFF
-    float upper1 = 0.0f;      // 3
-    float lower1 = 0.0f;      // 7
-    float scaleA1 = 0.0f;     // 11
-    float offsetB1 = 0.0f;    // 15
-    float hysteresis1 = 0.0f; // 19
+    int source = 0;                                  // 2: one byte on the wire; −1 (no selection) goes out as 0xFF
+    float upper1 = 0.0f;                             // 3
+    float lower1 = 0.0f;                             // 7
+    float scaleA1 = 0.0f;                            // 11
+    float offsetB1 = 0.0f;                           // 15
+    float hysteresis1 = 0.0f;                        // 19
     std::array<std::uint8_t, kNameSize + 1> name1{}; // 23: 20 bytes, terminator kept in memory only
     std::array<std::uint8_t, kUnitSize + 1> unit1{}; // 43
-    float upper2 = 0.0f;      // 49
-    float lower2 = 0.0f;      // 53
-    float scaleA2 = 0.0f;     // 57
-    float offsetB2 = 0.0f;    // 61
-    float hysteresis2 = 0.0f; // 65
+    float upper2 = 0.0f;                             // 49
+    float lower2 = 0.0f;                             // 53
+    float scaleA2 = 0.0f;                            // 57
+    float offsetB2 = 0.0f;                           // 61
+    float hysteresis2 = 0.0f;                        // 65
     std::array<std::uint8_t, kNameSize + 1> name2{}; // 69
     std::array<std::uint8_t, kUnitSize + 1> unit2{}; // 89
-    std::uint8_t relayUpper1 = 0; // 95: 0 = none, 1..8 = relay
-    std::uint8_t relayLower1 = 0; // 96
-    std::uint8_t relayUpper2 = 0; // 97
-    std::uint8_t relayLower2 = 0; // 98
-    int attribute = 0;            // 99: one byte on the wire
-    std::uint16_t alarmDelay = 0; // 100, seconds
-    std::uint8_t smsOnAlarm1 = 0; // 102
-    std::uint8_t smsOnAlarm2 = 0; // 103
-    std::uint8_t smsOnReset1 = 0; // 104
-    std::uint8_t smsOnReset2 = 0; // 105
+    std::uint8_t relayUpper1 = 0;                    // 95: 0 = none, 1..8 = relay
+    std::uint8_t relayLower1 = 0;                    // 96
+    std::uint8_t relayUpper2 = 0;                    // 97
+    std::uint8_t relayLower2 = 0;                    // 98
+    int attribute = 0;                               // 99: one byte on the wire
+    std::uint16_t alarmDelay = 0;                    // 100, seconds
+    std::uint8_t smsOnAlarm1 = 0;                    // 102
+    std::uint8_t smsOnAlarm2 = 0;                    // 103
+    std::uint8_t smsOnReset1 = 0;                    // 104
+    std::uint8_t smsOnReset2 = 0;                    // 105
 
     void encode(ByteWriter& w) const;
     void decode(ByteReader& r);
@@ -143,9 +149,9 @@ struct RelayRecord
 {
     static constexpr std::size_t kPayloadSize = 5;
 
-    std::uint8_t mode = 0;            // 2: 0 remote, 1 automatic, 2 timed
-    std::uint16_t startInterval = 0;  // 3, minutes
-    std::uint16_t duration = 0;       // 5, seconds
+    std::uint8_t mode = 0;           // 2: 0 remote, 1 automatic, 2 timed
+    std::uint16_t startInterval = 0; // 3, minutes
+    std::uint16_t duration = 0;      // 5, seconds
 
     void encode(ByteWriter& w) const;
     void decode(ByteReader& r);
@@ -157,11 +163,11 @@ struct ModbusSlotRecord
 {
     static constexpr std::size_t kPayloadSize = 7;
 
-    std::uint8_t slaveAddress = 0;    // 2
-    std::uint8_t enabled = 0;         // 3
-    std::uint8_t deviceType = 0;      // 4
-    std::uint16_t registerStart = 0;  // 5
-    std::uint16_t registerCount = 0;  // 7
+    std::uint8_t slaveAddress = 0;   // 2
+    std::uint8_t enabled = 0;        // 3
+    std::uint8_t deviceType = 0;     // 4
+    std::uint16_t registerStart = 0; // 5
+    std::uint16_t registerCount = 0; // 7
 
     void encode(ByteWriter& w) const;
     void decode(ByteReader& r);
@@ -176,14 +182,14 @@ struct LedRecord
     static constexpr std::size_t kPayloadSize = 141;
     static constexpr std::size_t kTextSize = 64;
 
-    std::uint8_t showDataTable = 0;   // 2
-    std::uint8_t headerEnabled = 0;   // 3
-    std::uint8_t footerEnabled = 0;   // 4
-    std::uint16_t panelWidth = 0;     // 5
-    std::uint16_t panelHeight = 0;    // 7
-    std::uint16_t displayChannels = 0; // 9
-    std::uint16_t columnCount = 0;    // 11
-    std::uint16_t refreshSeconds = 0; // 13
+    std::uint8_t showDataTable = 0;                       // 2
+    std::uint8_t headerEnabled = 0;                       // 3
+    std::uint8_t footerEnabled = 0;                       // 4
+    std::uint16_t panelWidth = 0;                         // 5
+    std::uint16_t panelHeight = 0;                        // 7
+    std::uint16_t displayChannels = 0;                    // 9
+    std::uint16_t columnCount = 0;                        // 11
+    std::uint16_t refreshSeconds = 0;                     // 13
     std::array<std::uint8_t, kTextSize + 1> headerText{}; // 15
     std::array<std::uint8_t, kTextSize + 1> footerText{}; // 79
 
@@ -208,7 +214,7 @@ struct ParamRecords
     GprsRecord gprs;
     ChannelTable channels{};
     RelayTable relays{};
-    ModbusSlotTable slots{};
+    ModbusSlotTable modbusSlots{};
     LedRecord led;
 
     bool operator==(const ParamRecords&) const = default;

@@ -241,7 +241,7 @@ ParamRecords FilledRecords()
         r.channels[i].source = static_cast<int>(i + 1);
         r.channels[i].upper2 = static_cast<float>(i) + 0.5f;
         r.channels[i].name2[19] = static_cast<std::uint8_t>('A' + i);
-        r.slots[i].registerCount = static_cast<std::uint16_t>(1000 + i);
+        r.modbusSlots[i].registerCount = static_cast<std::uint16_t>(1000 + i);
     }
     for (std::size_t i = 0; i < kRelayCount; ++i) {
         r.relays[i].duration = static_cast<std::uint16_t>(60 + i);
@@ -280,7 +280,7 @@ TEST(ParamRoundTrip, ReadRepliesLandInTheirRecordOnly)
             expected.relays[info.index] = unit.relays[info.index];
             break;
         case ParamKind::SlotRead:
-            expected.slots[info.index] = unit.slots[info.index];
+            expected.modbusSlots[info.index] = unit.modbusSlots[info.index];
             break;
         case ParamKind::LedRead:
             expected.led = unit.led;

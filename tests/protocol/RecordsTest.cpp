@@ -264,5 +264,17 @@ TEST(NetRecord, ShortReplyReadsMissingBytesAsZero)
     EXPECT_EQ(Decoded<NetRecord>(longer), full);
 }
 
+TEST(IpMode, Bit7MeansStaticAndOnlyDhcpWritesZero)
+{
+    EXPECT_EQ(IpModeFromByte(0x80), 0);
+    EXPECT_EQ(IpModeFromByte(0x81), 0);
+    EXPECT_EQ(IpModeFromByte(0xFF), 0);
+    EXPECT_EQ(IpModeFromByte(0x00), 1);
+    EXPECT_EQ(IpModeFromByte(0x7F), 1);
+    EXPECT_EQ(IpModeToByte(0), 0x80);
+    EXPECT_EQ(IpModeToByte(1), 0x00);
+    EXPECT_EQ(IpModeToByte(-1), 0x80);
+}
+
 } // namespace
 } // namespace rv

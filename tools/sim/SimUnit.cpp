@@ -225,7 +225,7 @@ SimUnit MakeFactoryUnit(std::uint32_t number, std::string_view namePrefix)
 
     const std::size_t transmitters = enabledChannels - kOnBoard.size();
     for (std::size_t k = 0; k < kModbusSlotCount; ++k) {
-        ModbusSlotRecord& s = u.params.slots[k];
+        ModbusSlotRecord& s = u.params.modbusSlots[k];
         s.slaveAddress = static_cast<std::uint8_t>(k + 1);
         s.enabled = k < transmitters ? 1 : 0;
         s.deviceType = 0; // temperature and humidity transmitter

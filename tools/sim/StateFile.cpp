@@ -183,7 +183,7 @@ json UnitToJson(const SimUnit& u)
         relays.push_back({{"mode", r.mode}, {"startInterval", r.startInterval}, {"duration", r.duration}});
     }
     json slots = json::array();
-    for (const ModbusSlotRecord& s : u.params.slots) {
+    for (const ModbusSlotRecord& s : u.params.modbusSlots) {
         slots.push_back({{"slaveAddress", s.slaveAddress},
                          {"enabled", s.enabled},
                          {"deviceType", s.deviceType},
@@ -587,7 +587,7 @@ std::optional<SimUnit> UnitFromJson(const json& j, const std::string& path, std:
         item.integer("startInterval", rr.startInterval);
         item.integer("duration", rr.duration);
     });
-    ReadTable(r, "slots", u.params.slots, error, [](FieldReader& item, ModbusSlotRecord& s) {
+    ReadTable(r, "slots", u.params.modbusSlots, error, [](FieldReader& item, ModbusSlotRecord& s) {
         item.integer("slaveAddress", s.slaveAddress);
         item.integer("enabled", s.enabled);
         item.integer("deviceType", s.deviceType);
