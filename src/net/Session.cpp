@@ -301,88 +301,76 @@ bool Session::gateUnitSelected(MessageOwner owner)
     return false;
 }
 
-bool Session::readBase()
+bool Session::readRecord(MessageOwner owner, std::string_view logText, std::uint8_t code)
 {
-    if (!gateUnitSelected(MessageOwner::BasePage)) {
+    if (!gateUnitSelected(owner)) {
         return false;
     }
-    m_infoLog.set("读取设备参数...\r\n");
-    SendParamRequest(kBaseRead);
+    m_infoLog.set(logText);
+    SendParamRequest(code);
     refresh();
     return true;
+}
+
+bool Session::gateRecordRead(const std::atomic<std::uint8_t>& readFlag, const char* refusal, MessageOwner owner)
+{
+    if (readFlag != 0) {
+        return true;
+    }
+    m_view.messageBox(refusal, kCaptionHint, MessageIcon::Warning, owner);
+    return false;
+}
+
+void Session::writeRecord(std::uint8_t code, std::string_view logText)
+{
+    SendParamRequest(code);
+    m_infoLog.set(logText);
+    refresh();
+}
+
+bool Session::readBase()
+{
+    return readRecord(MessageOwner::BasePage, "读取设备参数...\r\n", kBaseRead);
 }
 
 bool Session::readGprs()
 {
-    if (!gateUnitSelected(MessageOwner::GprsPage)) {
-        return false;
-    }
-    m_infoLog.set("读取GPRS运行参数...\r\n");
-    SendParamRequest(kGprsRead);
-    refresh();
-    return true;
+    return readRecord(MessageOwner::GprsPage, "读取GPRS运行参数...\r\n", kGprsRead);
 }
 
 bool Session::readLed()
 {
-    if (!gateUnitSelected(MessageOwner::LedPage)) {
-        return false;
-    }
-    m_infoLog.set("读取LED参数...\r\n");
-    SendParamRequest(kLedRead);
-    refresh();
-    return true;
+    return readRecord(MessageOwner::LedPage, "读取LED参数...\r\n", kLedRead);
 }
 
 bool Session::mayWriteBase()
 {
-    if (m_bBaseRead != 0) {
-        return true;
-    }
-    m_view.messageBox("请先\"读取设备参数\"然后进行修改再进行配置", kCaptionHint, MessageIcon::Warning,
-                      MessageOwner::BasePage);
-    return false;
+    return gateRecordRead(m_bBaseRead, "请先\"读取设备参数\"然后进行修改再进行配置", MessageOwner::BasePage);
 }
 
 bool Session::mayWriteGprs()
 {
-    if (m_bGprsRead != 0) {
-        return true;
-    }
-    m_view.messageBox("请先\"读取GPRS参数\"然后进行修改再进行配置", kCaptionHint, MessageIcon::Warning,
-                      MessageOwner::GprsPage);
-    return false;
+    return gateRecordRead(m_bGprsRead, "请先\"读取GPRS参数\"然后进行修改再进行配置", MessageOwner::GprsPage);
 }
 
 bool Session::mayWriteLed()
 {
-    if (m_bLedRead != 0) {
-        return true;
-    }
-    m_view.messageBox("请先\"读取LED显示屏参数\"然后进行修改再进行配置", kCaptionHint, MessageIcon::Warning,
-                      MessageOwner::LedPage);
-    return false;
+    return gateRecordRead(m_bLedRead, "请先\"读取LED显示屏参数\"然后进行修改再进行配置", MessageOwner::LedPage);
 }
 
 void Session::writeBase()
 {
-    SendParamRequest(kBaseWrite);
-    m_infoLog.set("设置参数... \r\n");
-    refresh();
+    writeRecord(kBaseWrite, "设置参数... \r\n");
 }
 
 void Session::writeGprs()
 {
-    SendParamRequest(kGprsWrite);
-    m_infoLog.set("设置GPRS无线参数... \r\n");
-    refresh();
+    writeRecord(kGprsWrite, "设置GPRS无线参数... \r\n");
 }
 
 void Session::writeLed()
 {
-    SendParamRequest(kLedWrite);
-    m_infoLog.set("设置LED显示屏参数... \r\n");
-    refresh();
+    writeRecord(kLedWrite, "设置LED显示屏参数... \r\n");
 }
 
 // ---- Channel, relay and ModBus pages ----

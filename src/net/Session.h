@@ -165,6 +165,10 @@ private:
     void routeParamFrame(const HostReply& reply);
     void failVersionGate();
     bool gateUnitSelected(MessageOwner owner);
+    // A single-record page's read (gate, InfoLog, request), its write gate, and its write.
+    bool readRecord(MessageOwner owner, std::string_view logText, std::uint8_t code);
+    bool gateRecordRead(const std::atomic<std::uint8_t>& readFlag, const char* refusal, MessageOwner owner);
+    void writeRecord(std::uint8_t code, std::string_view logText);
     void setDoneBit(BatchKind kind, std::size_t index);
 
     // Runs fn on the user-interface thread through the view, unless the session is gone by then.
