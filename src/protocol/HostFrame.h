@@ -41,12 +41,12 @@ std::uint8_t HostChecksum(ByteView bytes);
 // A request of any command. mac is ignored for HC_DISCOVER.
 Bytes BuildHostRequest(HostCommand command, const MacAddress& mac, ByteView payload = {});
 
-Bytes BuildDiscoverRequest();                                          // AA 00 01 02 02
-Bytes BuildReadNetRequest(const MacAddress& mac);                      // 11 bytes
-Bytes BuildWriteNetRequest(const MacAddress& mac, const NetRecord& r); // 303 bytes
-Bytes BuildNetDefaultsRequest(const MacAddress& mac);                  // 11 bytes
+Bytes BuildDiscoverRequest();                                                // AA 00 01 02 02
+Bytes BuildReadNetRequest(const MacAddress& mac);                            // 11 bytes
+Bytes BuildWriteNetRequest(const MacAddress& mac, const NetRecord& r);       // 303 bytes
+Bytes BuildNetDefaultsRequest(const MacAddress& mac);                        // 11 bytes
 Bytes BuildWriteMacRequest(const MacAddress& mac, const MacAddress& newMac); // 17 bytes
-Bytes BuildParamRequest(const MacAddress& mac, ByteView paramFrame);   // frame length + 11
+Bytes BuildParamRequest(const MacAddress& mac, ByteView paramFrame);         // frame length + 11
 
 // A reply as the tool reads it. Nothing outside the datagram is ever referenced.
 struct HostReply
@@ -69,8 +69,8 @@ std::optional<HostReply> ReadHostReply(ByteView datagram);
 struct HostRequest
 {
     HostCommand command{};
-    MacAddress mac{};   // zero for discovery
-    ByteView payload;   // bytes 10 .. 2+N
+    MacAddress mac{}; // zero for discovery
+    ByteView payload; // bytes 10 .. 2+N
 };
 
 // Nothing unless the marker, the count, the length and the checksum agree.

@@ -47,9 +47,9 @@ enum class ParamKind : std::uint8_t
 struct SubCommandInfo
 {
     ParamKind kind = ParamKind::None;
-    std::size_t index = 0;        // record index within its table (0 for single records)
-    std::size_t payloadSize = 0;  // payload bytes of the record (read and write alike)
-    bool isWrite = false;         // the request carries the payload
+    std::size_t index = 0;         // record index within its table (0 for single records)
+    std::size_t payloadSize = 0;   // payload bytes of the record (read and write alike)
+    bool isWrite = false;          // the request carries the payload
     std::size_t requestLength = 0; // ParamFrame request length including the check
 };
 

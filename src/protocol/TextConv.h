@@ -27,12 +27,12 @@ std::uint8_t ParseLenientU8(std::string_view text);   // low 8 bits
 float ParseLenientFloat(std::string_view text);
 
 // The output formats.
-std::string FormatInt(long long v);            // "%d"
-std::string FormatUnsigned(unsigned long v);   // "%u"
-std::string FormatHex2(std::uint8_t v);        // "%02X"
-std::string FormatHex8(std::uint32_t v);       // "%08x"
-std::string FormatFloat6(float v);             // "%f" of the value widened to double
-std::string FormatFloat1(float v);             // "%.1f"
+std::string FormatInt(long long v);          // "%d"
+std::string FormatUnsigned(unsigned long v); // "%u"
+std::string FormatHex2(std::uint8_t v);      // "%02X"
+std::string FormatHex8(std::uint32_t v);     // "%08x"
+std::string FormatFloat6(float v);           // "%f" of the value widened to double
+std::string FormatFloat1(float v);           // "%.1f"
 
 // "%d.%d.%d.%d" from the most significant byte down.
 std::string FormatDottedQuad(std::uint32_t v);

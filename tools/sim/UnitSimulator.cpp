@@ -72,8 +72,7 @@ std::string CommandText(HostCommand command)
 UnitSimulator::UnitSimulator(std::vector<SimUnit> units, SimOptions options)
     : m_units(std::move(units)), m_options(options), m_random(options.seed),
       m_drop(std::clamp(options.dropProbability, 0.0, 1.0)), m_discoveryCache(m_units.size())
-{
-}
+{}
 
 HandleResult UnitSimulator::handleDatagram(ByteView datagram)
 {
