@@ -168,12 +168,8 @@ void Session::OnUdpReceived(ByteView datagram)
             break;
         case static_cast<std::uint8_t>(HostCommand::HC_READ_NET): {
             m_bUnitSelected = 1;
-            // The record is taken from offset 10 at its full width; bytes a short reply lacks
-            // read as zero.
-            Bytes padded(NetRecord::kSize, 0);
-            const ByteView payload = reply->payload();
-            std::copy_n(payload.begin(), std::min(payload.size(), padded.size()), padded.begin());
-            ByteReader reader(padded);
+            // The record is taken from offset 10; bytes a short reply lacks read as zero.
+            ByteReader reader(reply->payload());
             m_netRecord.decode(reader);
             m_view.showNetRecord(m_netRecord);
             m_infoLog.append("读取网络参数成功！\r\n");

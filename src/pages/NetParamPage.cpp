@@ -22,9 +22,7 @@ QString FieldText(const std::array<std::uint8_t, NetRecord::kServerAddressSize>&
 // to the field's end: the unit reads the field as a NUL-terminated string.
 void StoreField(std::array<std::uint8_t, NetRecord::kServerAddressSize>& field, const std::string& text)
 {
-    const Bytes gbk = Utf8ToGbk(text, field.size() - 1);
-    field.fill(0);
-    std::copy(gbk.begin(), gbk.end(), field.begin());
+    StoreGbkField(field, text, field.size() - 1);
 }
 } // namespace
 

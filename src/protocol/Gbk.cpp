@@ -222,4 +222,11 @@ Bytes Utf8ToGbk(std::string_view utf8, std::size_t maxBytes)
     return out;
 }
 
+void StoreGbkField(std::span<std::uint8_t> field, std::string_view utf8, std::size_t maxBytes)
+{
+    std::fill(field.begin(), field.end(), std::uint8_t{0});
+    const Bytes gbk = Utf8ToGbk(utf8, std::min(maxBytes, field.size()));
+    std::copy(gbk.begin(), gbk.end(), field.begin());
+}
+
 } // namespace rv

@@ -6,6 +6,8 @@
 #include "protocol/ByteIo.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,5 +22,9 @@ std::string GbkFieldToUtf8(ByteView field);
 Bytes Utf8ToGbk(std::string_view utf8);
 // The same, cut to at most maxBytes before the first character that does not fit whole.
 Bytes Utf8ToGbk(std::string_view utf8, std::size_t maxBytes);
+
+// Puts a text into a fixed field of a record: the whole field is cleared, then at most maxBytes
+// of GBK (cut before a character that does not fit whole) are written from its start.
+void StoreGbkField(std::span<std::uint8_t> field, std::string_view utf8, std::size_t maxBytes);
 
 } // namespace rv

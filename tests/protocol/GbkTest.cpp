@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,14 @@ TEST(Gbk, CutsBeforeACharacterThatDoesNotFit)
     // Twelve Chinese characters in a 20-byte name field: ten fit whole.
     EXPECT_EQ(Utf8ToGbk("一二三四五六七八九十壹贰", 20).size(), 20u);
     EXPECT_EQ(Utf8ToGbk("x一二三四五六七八九十壹", 20).size(), 19u);
+}
+
+TEST(Gbk, FieldIsClearedThenFilledWithWholeCharacters)
+{
+    std::array<std::uint8_t, 6> field;
+    field.fill(0xEE);
+    StoreGbkField(field, "ab中文", 5);
+    EXPECT_EQ(ToHex(field), "61 62 D6 D0 00 00");
 }
 
 TEST(Gbk, WhatCannotBeConvertedIsReplaced)

@@ -28,9 +28,7 @@ constexpr std::uint32_t Quad(std::uint32_t a, std::uint32_t b, std::uint32_t c, 
 template <std::size_t N>
 void PutText(std::array<std::uint8_t, N>& field, std::string_view utf8, std::size_t width = N)
 {
-    field.fill(0);
-    const Bytes gbk = Utf8ToGbk(utf8, width);
-    std::copy(gbk.begin(), gbk.end(), field.begin());
+    StoreGbkField(field, utf8, width);
 }
 
 std::string ChineseNumber(std::uint32_t n)
